@@ -57,6 +57,16 @@ bool TConsolePrompter::Confirm(const QString& title, const QString& text)
     return false;
 }
 
+bool TConsolePrompter::AskYesNo(const QString& title, const QString& text)
+{
+    PrintLine(title.toUtf8().constData(), text + QStringLiteral(" -> Нет"));
+    return false;
+}
+
+// A batch run never waits for a dialog: it answers as the user's cancel.
+bool TConsolePrompter::AskSaveFile(const TFileDialogRequest&, QString*) { return false; }
+bool TConsolePrompter::AskOpenFile(const TFileDialogRequest&, QString*) { return false; }
+
 bool TConsolePrompter::AskPassword(const QString& prompt, QString* password)
 {
     if (HasFixedPassword) {

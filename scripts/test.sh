@@ -18,4 +18,4 @@ build_and_test() {
 echo "== build"
 build_and_test build
 echo "== sanitizer build (address, undefined)"
-build_and_test build-asan -DVEXA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+build_and_test build-asan -DVEXA_SANITIZE=ON -DVEXA_GUI=OFF -DCMAKE_BUILD_TYPE=Debug

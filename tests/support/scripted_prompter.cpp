@@ -21,3 +21,21 @@ bool TScriptedPrompter::AskNewPassword(QString* password, int* level)
     *level = NewPasswordLevel;
     return true;
 }
+
+bool TScriptedPrompter::AskYesNo(const QString& title, const QString& text)
+{
+    return Confirm(title, text);
+}
+
+bool TScriptedPrompter::AskSaveFile(const TFileDialogRequest& request, QString* fileName)
+{
+    FileRequests.append(request);
+    if (FileAnswers.isEmpty()) return false;
+    *fileName = FileAnswers.takeFirst();
+    return true;
+}
+
+bool TScriptedPrompter::AskOpenFile(const TFileDialogRequest& request, QString* fileName)
+{
+    return AskSaveFile(request, fileName);
+}
