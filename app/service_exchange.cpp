@@ -16,9 +16,6 @@ const char* const kBadBatteryLife = "Неправильно задано нов�
 
 namespace {
 
-const int kArgumentRefused = 3;
-const int kAccessDenied = 4;
-const int kExchangeError = 8;
 
 // Clock write indexes: 0 corrects without a password, 2 sets inside a session.
 const uint8_t kClockFreeIndex = 0;
@@ -41,7 +38,7 @@ const int kLoadControlVersion = 120;
 // A reply too short for its record would hand on bytes the meter never sent.
 void RequireSize(const TReplyData& data, int size)
 {
-    if (data.Size < size) throw TDeviceException(kExchangeError);
+    if (data.Size < size) throw TDeviceException(meExchangeError);
 }
 
 }  // namespace
@@ -65,7 +62,7 @@ void WriteMeterClock(TDevice& device, TClockMode mode, const QDateTime& value, c
         device.WriteEx(kPrmDateTime, kClockFreeIndex, bytes, kDateTimeSize, timeout);
         return;
     } catch (const TDeviceException& e) {
-        if (e.Code != kArgumentRefused && e.Code != kAccessDenied) throw;
+        if (e.Code != meArgumentRefused && e.Code != meAccessDenied) throw;
     }
     device.OpenSession(kSessionMain);
     QDateTime chosen = timeToWrite();

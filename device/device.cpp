@@ -17,8 +17,6 @@ namespace {
 
 const int kSerialNumberSize = 10;
 const int kVersionChars = 4;
-const int kParamNotAvailable = 2;
-const int kExchangeError = 8;
 const int kUnknownMeterType = 100;
 
 struct TMeterTypeCode {
@@ -135,7 +133,7 @@ int TDevice::GetMeterType()
     try {
         data = Read(kPrmMeterType);
     } catch (const TDeviceException& e) {
-        if (e.Code == kParamNotAvailable) return kUnknownMeterType;
+        if (e.Code == meParameterNotAvailable) return kUnknownMeterType;
         throw;
     }
     // A reply too short to hold the code names no known type.
@@ -163,7 +161,7 @@ uint8_t TDevice::ReadCheckByte()
 {
     const TReplyData data = Read(kPrmSerialNumber);
     // A check byte from a cut serial number would be a wrong key, not a weak one.
-    if (data.Size < kSerialNumberSize) throw TDeviceException(kExchangeError);
+    if (data.Size < kSerialNumberSize) throw TDeviceException(meExchangeError);
     return Crc8(data.Data, kSerialNumberSize);
 }
 

@@ -9,5 +9,13 @@ public:
     int Code;
 };
 
+// The meter error codes callers act on.
+enum TMeterError {
+    meParameterNotAvailable = 2,  // also: an optional parameter this meter lacks
+    meArgumentRefused = 3,        // for command 31: a wrong password
+    meAccessDenied = 4,           // also: a cancelled password prompt
+    meExchangeError = 8,          // also: a reply to another command or parameter
+};
+
 // The text shown for a meter error code.
 QString DeviceErrorMessage(int code);

@@ -13,7 +13,6 @@ namespace {
 const int kPasswordSize = 8;
 const char* const kDefaultPassword = "24681357";
 const int kWrongPassword = 3;
-const int kAccessDenied = 4;
 
 const char* const kAskMainPrompt = "Введите основной пароль";
 const char* const kAskAdditionalPrompt = "Введите дополнительный пароль";
@@ -58,7 +57,7 @@ void TDevice::OpenSession(uint8_t flags)
             if ((flags & kAskAdditional) && TryPassword(kLevelAdditional, text)) return;
         }
     }
-    throw TDeviceException(kAccessDenied);
+    throw TDeviceException(meAccessDenied);
 }
 
 void TDevice::CloseSession()

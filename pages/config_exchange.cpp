@@ -16,8 +16,6 @@ constexpr int kPulseConstantSize = 8;
 constexpr int kMeterTypeSize = 16;
 constexpr int kSerialNumberSize = 10;
 constexpr int kSoftVersionSize = 4;
-constexpr int kParameterNotAvailable = 2;
-constexpr int kExchangeError = 8;
 // Meters of the 5xx line take long to store a display format.
 constexpr int kDisplayFormatTimeout5xx = 8000;
 
@@ -38,7 +36,7 @@ const uint8_t* Bytes(const QByteArray& bytes) { return reinterpret_cast<const ui
 QByteArray TConfigExchange::ReadRecord(uint8_t param, int size)
 {
     const TReplyData data = Device.Read(param);
-    if (data.Size < size) throw TDeviceException(kExchangeError);
+    if (data.Size < size) throw TDeviceException(meExchangeError);
     return QByteArray(data.Text(), size);
 }
 
@@ -140,7 +138,7 @@ void TConfigExchange::WriteDisplayFormat(const std::function<void(const DisplayF
     try {
         Device.Write(kPrmDisplayFormat, bytes.constData(), DisplayFormat::kSize, timeout);
     } catch (const TDeviceException& e) {
-        if (e.Code != kParameterNotAvailable) throw;
+        if (e.Code != meParameterNotAvailable) throw;
         rejectDisplayFormat(f);
     }
 }

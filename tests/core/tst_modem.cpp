@@ -1,3 +1,4 @@
+#include "support/error_of.h"
 #include "common/app_paths.h"
 #include "common/error.h"
 #include "common/my_ini_file.h"
@@ -85,16 +86,6 @@ void ScriptWorkingModem(TModemPeer& peer)
     peer.Script[QStringLiteral("ATD")] = {"<echo>", "\r\nCONNECT 9600\r\n"};
     peer.Script[QStringLiteral("+++")] = {kOk};
     peer.Script[QStringLiteral("ATH")] = {"<echo>", kOk};
-}
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const TError& e) {
-        return e.Message;
-    }
-    return QString();
 }
 
 }  // namespace

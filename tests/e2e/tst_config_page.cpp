@@ -1,6 +1,7 @@
 // The configuration page against zv301-sim: what it reads into its rows,
 // what a write sends in which order under which session, the checks of its
 // values and its table files.
+#include "support/error_of.h"
 #include "common/error.h"
 #include "device/device.h"
 #include "pages/config_exchange.h"
@@ -46,16 +47,6 @@ struct TRequestLog {
     TDevice& Device;
     QStringList Sent;
 };
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const TError& e) {
-        return e.Message;
-    }
-    return QString();
-}
 
 QStringList Values(const TConfigRows& rows)
 {

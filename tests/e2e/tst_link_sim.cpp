@@ -1,5 +1,6 @@
 // The link and the command layer against zv301-sim processes: TCP and a real
 // termios port on a pty, modem dial-up, test-bench switching, cancel.
+#include "support/error_of.h"
 #include "common/error.h"
 #include "common/my_ini_file.h"
 #include "common/wait_hook.h"
@@ -27,16 +28,6 @@ private:
     int AfterMs;
     QString Status;
 };
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const TError& e) {
-        return e.Message;
-    }
-    return QString();
-}
 
 }  // namespace
 
