@@ -9,6 +9,7 @@
 #include "common/prompter.h"
 #include "pages/action.h"
 #include "pages/frame_base.h"
+#include "tools/connection_dlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -90,6 +91,9 @@ const QString kMainFormSection = QStringLiteral("MainForm");
 TMainForm::TMainForm(const QString& startupMacro, QWidget* parent)
     : QMainWindow(parent), ActionList(new TActionList(this)), StartupMacro(startupMacro)
 {
+    ConnectionDialog = [this](const QString& caption, const QString& line) {
+        return ShowConnectionDialog(caption, line, this);
+    };
     setWindowTitle(QString::fromUtf8(kMainCaption));
     resize(800, 600);
     setMinimumSize(800, 600);
@@ -192,6 +196,9 @@ void TMainForm::CreateToolBar()
         auto* b = new QToolButton(panel);
         b->setObjectName(QString::fromUtf8(name));
         b->setDefaultAction(action);
+        // A tool button follows its action's state but not its visibility.
+        b->setVisible(action->isVisible());
+        QObject::connect(action, &QAction::changed, b, [b, action] { b->setVisible(action->isVisible()); });
         layout->addWidget(b);
         return b;
     };
@@ -206,6 +213,9 @@ void TMainForm::CreateToolBar()
     cbConnection = new QComboBox(panel);
     cbConnection->setObjectName(QStringLiteral("cbConnection"));
     cbConnection->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Long connection names must not squeeze the buttons out of the tool bar.
+    cbConnection->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbConnection->setMinimumContentsLength(16);
     for (const char* name : {"AddConnection", "EditConnection", "DeleteConnection"})
         cbConnection->addAction(ActionList->FindAction(QString::fromUtf8(name)));
     connect(cbConnection, QOverload<int>::of(&QComboBox::activated), this, &TMainForm::ConnectionSelected);
@@ -252,6 +262,7 @@ void TMainForm::CreateToolBar()
     sbDisconnect->setEnabled(false);
     connect(sbConnect, &QToolButton::clicked, this, &TMainForm::ConnectButton);
     connect(sbDisconnect, &QToolButton::clicked, this, &TMainForm::DisconnectButton);
+    for (QToolButton* b : {sbConnect, sbDisconnect}) b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connectLayout->addWidget(sbConnect);
     connectLayout->addWidget(sbDisconnect);
     layout->addWidget(connectPanel);

@@ -37,6 +37,9 @@ public:
     TActionList& Actions() { return *ActionList; }
     QString ConnectionText() const;
     int HoldSeconds = 0;
+    // The connection settings dialog: (caption, initial line) -> the edited
+    // line, empty when cancelled. Replaceable so the list commands run unattended.
+    std::function<QString(const QString& caption, const QString& line)> ConnectionDialog;
 
     // The macro engine's view of the window.
     bool ExecuteAction(const QString& name) override;

@@ -39,7 +39,7 @@ void TMainForm::FillConnectionBox(int selected)
     cbConnection->clear();
     for (int i = 0; i < ConnectionLines.Count(); ++i) cbConnection->addItem(ConnectionLines.DisplayName(i), ConnectionLines.Line(i));
     cbConnection->setCurrentIndex(selected);
-    ActionList->FindAction(QStringLiteral("DeleteConnection"))->setEnabled(ConnectionLines.Count() > 1);
+    ActionList->FindAction(QStringLiteral("DeleteConnection"))->SetEnabled(ConnectionLines.Count() > 1);
 }
 
 void TMainForm::SaveConnections()
@@ -76,7 +76,7 @@ void TMainForm::AddConnection(TAction&)
 {
     const QString initial = ConnectionLines.FreeName() + QLatin1Char('=') +
                             TConnectionList::ConnectionPart(ConnectionText());
-    const QString line = ShowConnectionDialog(QString::fromUtf8(kAddConnectionCaption), initial, this);
+    const QString line = ConnectionDialog(QString::fromUtf8(kAddConnectionCaption), initial);
     if (line.isEmpty()) return;
     const int index = ConnectionLines.Add(line);
     FillConnectionBox(index);
@@ -88,7 +88,7 @@ void TMainForm::EditConnection(TAction&)
 {
     const int selected = cbConnection->currentIndex();
     if (selected < 0) return;
-    const QString line = ShowConnectionDialog(QString::fromUtf8(kEditConnectionCaption), ConnectionText(), this);
+    const QString line = ConnectionDialog(QString::fromUtf8(kEditConnectionCaption), ConnectionText());
     if (line.isEmpty()) return;
     FillConnectionBox(ConnectionLines.Replace(selected, line));
     SaveConnections();

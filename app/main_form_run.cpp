@@ -141,12 +141,21 @@ void TMainForm::FileAction(TAction& action, void (TFrameBase::*operation)(const 
 
 void TMainForm::ReadHash(TAction& action)
 {
+    // A meter that cannot be reached must not inherit the last one's identity.
+    MeterTypeText.clear();
+    SerialNumberText.clear();
+    UserNumberText.clear();
     try {
         HoldSeconds = TheDevice().Connect(ConnectionText());
         ReadIdentity(TheDevice());
         if (HoldSeconds == 0) TheDevice().Disconnect();
     } catch (const TError&) {
         action.Tag = -1;
+        HoldSeconds = 0;  // a failed read leaves no port held open
+        try {
+            TheDevice().Disconnect();
+        } catch (const TError&) {
+        }
     }
 }
 
@@ -202,6 +211,9 @@ void TMainForm::ConnectTick()
         RunStartupMacro();
         return;
     }
+    // Events are processed while the connection buttons wait on the modem: a
+    // tick then would drop the line a second time or offer it again.
+    if (ActionList->Busy) return;
     if (HoldSeconds > 0 && --HoldSeconds == 0) {
         try {
             TheDevice().Disconnect();

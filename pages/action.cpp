@@ -13,10 +13,16 @@ void TAction::Dispatch()
     if (OnExecute) OnExecute(*this);
 }
 
+void TAction::SetEnabled(bool enabled)
+{
+    IsEnabled = enabled;
+    setEnabled(enabled);
+}
+
 void TAction::ExecuteByName()
 {
     Tag = 0;
-    if (!isEnabled()) return;
+    if (!IsEnabled) return;
     StartedFromControl = false;
     Dispatch();
     StartedFromControl = true;

@@ -25,11 +25,18 @@ public:
     Handler OnExecute;
 
     // Runs as started by name: Tag 0, no control; a disabled action does not run.
+    // A hidden action still runs by name: that is how macros reach the
+    // commands the window does not show.
     void ExecuteByName();
+    // Enables or disables the command. Qt also disables an action while it is
+    // hidden, so the command's own state is kept here.
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return IsEnabled; }
 
 private:
     void Dispatch();
     TActionList* List;
+    bool IsEnabled = true;
 };
 
 // The main window's actions in list order, with the list-wide execute hook:

@@ -62,9 +62,9 @@ void TFrameBase::Activate()
             action->setVisible(false);
         } else if (action->Category == kMainAction) {
             const QString name = action->Name();
-            if (name == QLatin1String("Read")) action->setEnabled(Has(abRead));
-            else if (name == QLatin1String("Auto")) action->setEnabled(Has(abAuto));
-            else if (name == QLatin1String("Write")) action->setEnabled(Has(abWrite));
+            if (name == QLatin1String("Read")) action->SetEnabled(Has(abRead));
+            else if (name == QLatin1String("Auto")) action->SetEnabled(Has(abAuto));
+            else if (name == QLatin1String("Write")) action->SetEnabled(Has(abWrite));
         }
     }
     for (const TPageAction* p = PageActions; p && p->Name; ++p) {

@@ -3,7 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
-export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j"$(nproc)" --target bench_exchange zv301-sim
 build/bench/bench_exchange

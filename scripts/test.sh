@@ -6,7 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 
 jobs=$(nproc)
-export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
 
 build_and_test() {
   local dir=$1; shift
