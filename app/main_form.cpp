@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QStyle>
 #include <QToolButton>
 
 const char* const kMainCaption = "Сервис для электросчетчика ";
@@ -262,7 +263,10 @@ void TMainForm::CreateToolBar()
     sbDisconnect->setEnabled(false);
     connect(sbConnect, &QToolButton::clicked, this, &TMainForm::ConnectButton);
     connect(sbDisconnect, &QToolButton::clicked, this, &TMainForm::DisconnectButton);
-    for (QToolButton* b : {sbConnect, sbDisconnect}) b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Speed buttons: a picture, and the short hint as the tool tip.
+    sbConnect->setIcon(style()->standardIcon(QStyle::SP_DialogYesButton));
+    sbDisconnect->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    for (QToolButton* b : {sbConnect, sbDisconnect}) b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     connectLayout->addWidget(sbConnect);
     connectLayout->addWidget(sbDisconnect);
     layout->addWidget(connectPanel);
