@@ -20,7 +20,9 @@ void PrintLine(const char* kind, const QString& text)
     std::fflush(stderr);
 }
 
-QString ReadHiddenLine()
+// A line typed without echo; false at the end of input or when the read was
+// interrupted (Ctrl+C counts as a cancel, not as an empty password).
+bool ReadHiddenLine(QString* text)
 {
     termios saved{};
     const bool tty = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
@@ -35,10 +37,13 @@ QString ReadHiddenLine()
         tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         std::fputc('\n', stderr);
     }
-    if (!ok) return QString();
-    QString text = QString::fromLocal8Bit(line);
-    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
-    return text;
+    if (!ok) {
+        std::clearerr(stdin);
+        return false;
+    }
+    *text = QString::fromLocal8Bit(line);
+    while (text->endsWith(QLatin1Char('\n')) || text->endsWith(QLatin1Char('\r'))) text->chop(1);
+    return true;
 }
 
 }  // namespace
@@ -79,9 +84,7 @@ bool TConsolePrompter::AskPassword(const QString& prompt, QString* password)
     if (!ReadFromTerminal) return false;
     std::fprintf(stderr, "%s: ", prompt.toUtf8().constData());
     std::fflush(stderr);
-    if (std::feof(stdin)) return false;
-    *password = ReadHiddenLine();
-    return !std::feof(stdin) || !password->isEmpty();
+    return ReadHiddenLine(password);
 }
 
 bool TConsolePrompter::AskNewPassword(QString*, int*) { return false; }
