@@ -110,6 +110,8 @@ TMainForm::TMainForm(const QString& startupMacro, QWidget* parent)
 
     LoadConnections();
     TFrameBase::SetActionList(ActionList);
+    // The commands that change a meter are hidden unless the engineer opts in,
+    // so writing from the window (not only from macros) stays possible.
     const bool showRestricted = TMyIniFile(SettingsFilePath()).ReadBool(kCommon, QStringLiteral("show_restricted"), false);
     HideRestrictedActions(*ActionList, showRestricted);
     BuildPages(PageControl);
@@ -145,7 +147,10 @@ void TMainForm::CreateActions()
     read->setCheckable(true);
     read->setToolTip(QStringLiteral("Прочитать"));
     read->setStatusTip(QStringLiteral(" Прочитать с электросчетчика"));
-    bind("Read", [this](TAction& a) { RunPageOperation(a, &TFrameBase::Read); });
+    bind("Read", [this](TAction& a) {
+        if (!a.StartedFromControl) a.setChecked(!a.isChecked());  // a control's trigger toggles it itself
+        RunPageOperation(a, &TFrameBase::Read);
+    });
     bind("Write", [this](TAction& a) { RunPageOperation(a, &TFrameBase::Write); });
     ActionList->FindAction(QStringLiteral("Write"))->setToolTip(QStringLiteral("Записать"));
     ActionList->FindAction(QStringLiteral("Write"))->setStatusTip(QStringLiteral(" Записать в электросчетчик"));

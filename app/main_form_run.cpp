@@ -264,7 +264,9 @@ QString StatisticsText(const TLinkStatistics& s)
     const double errors = s.Total ? double(float(s.Total - s.Good) * 100.0f / float(s.Total)) : 0.0;
     const qint64 seconds = (s.FirstTime.isNull() || s.LastTime.isNull()) ? 0 : s.FirstTime.secsTo(s.LastTime);
     const double speed = seconds > 0 ? double(s.BytesSent + s.BytesReceived) / double(seconds) : 0.0;
-    const QLocale locale;
+    // "0.00": the decimal separator follows the locale, digits are never grouped.
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return QStringLiteral("\n\nОбщее количество транзакций:\t%1").arg(s.Total) +
            QStringLiteral("\nТранзакции без ошибок:\t\t%1").arg(s.Good) +
            QStringLiteral("\nТранзакции с ошибкой передачи:\t%1").arg(s.TxErrors) +

@@ -144,9 +144,10 @@ uint8_t TConnection::RunExchange(TLinkRequest& request, bool fixed)
 {
     if (!Port) throw TError(LinkFailureMessage(lfNoPort));
     if (Stats.FirstTime.isNull()) Stats.FirstTime = QDateTime::currentDateTime();
-    BuildFrame(request);
+    // Taken before building: a refused body must not pass the flag on.
     const bool echoCheck = !SkipEcho;
     SkipEcho = false;
+    BuildFrame(request);
 
     int failure = lfNoReply;
     for (int remaining = Attempts; remaining >= 0; --remaining) {

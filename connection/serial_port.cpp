@@ -281,7 +281,7 @@ int TCom::Send(const uint8_t* data, int count)
     if (rtsByHand) Serial.setRequestToSend(true);
 
     Serial.write(reinterpret_cast<const char*>(data), count);
-    const qint64 limit = Timeouts.Multiplier * count + Timeouts.Constant;
+    const qint64 limit = Timeouts.SendTotal(count);
     QElapsedTimer clock;
     clock.start();
     while (Serial.bytesToWrite() > 0 && clock.elapsed() < limit) {

@@ -36,8 +36,10 @@ QString ComPrmText(TPortType kind, const TComPrm& prm, bool echoBase = false);
 struct TComTimeouts {
     qint64 Gap = 0;
     qint64 InterByte = 0;   // silence that ends a reply
-    qint64 Multiplier = 0;  // per byte requested or sent
+    qint64 Multiplier = 0;  // per byte requested
     qint64 Constant = 0;
+    // A write gets 1 ms per byte on top of the constant, whatever the speed.
+    qint64 SendTotal(int count) const { return count + Constant; }
 };
 // rxFifo is the configured receive FIFO depth; 1 or less counts as 4.
 TComTimeouts ComputeComTimeouts(const TComPrm& prm, int rxFifo);

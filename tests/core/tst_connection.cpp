@@ -155,6 +155,22 @@ private Q_SLOTS:
         QVERIFY(FailureOf(link.connection, request).startsWith("Принято эхо"));  // lives for one exchange
     }
 
+    void skipEchoEndsWithARefusedBody()
+    {
+        Link link(5, QStringLiteral("12345678"), 1);
+        link.port->Respond = [](const QByteArray& frame) { return frame; };
+        TLinkRequest big;
+        big.BodyLength = 255;  // does not fit the frame with its header
+        link.connection.SetSkipEcho();
+        QCOMPARE(FailureOf(link.connection, big), QString("Ошибка при передаче"));
+        TLinkRequest request;
+        const uint8_t body[] = {30, 1, 0};
+        std::memcpy(request.Body, body, 3);
+        request.BodyLength = 3;
+        QCOMPARE(FailureOf(link.connection, request),
+                 QString("Принято эхо от передатчика\nВозможно неправильно выбран тип интерфейса"));
+    }
+
     void retriesUntilGoodAndNeverRepeatsAGoodAttempt()
     {
         Link link(5, QString(), 0, 3);

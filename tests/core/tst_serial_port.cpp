@@ -214,12 +214,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("params");
         QTest::addColumn<int>("rxFifo");
-        QTest::addColumn<QString>("expected");  // gap, inter-byte, multiplier, constant
-        QTest::newRow("9600 automatic gap") << "1,9600" << 4 << "8,32,1,2066";
-        QTest::newRow("300 PLC defaults") << "1,300,no,no,1,2000,100" << 4 << "100,400,33,4133";
-        QTest::newRow("100 baud gap limited") << "1,100" << 4 << "500,2000,100,8400";
-        QTest::newRow("two stop bits, FIFO 1 means 4") << "1,9600,no,no,2" << 1 << "9,36,1,2066";
-        QTest::newRow("115200 at least 1, FIFO 16") << "1,115200,no,no,1,300" << 16 << "1,16,1,305";
+        QTest::addColumn<QString>("expected");  // gap, inter-byte, multiplier, constant, send of 10 bytes
+        QTest::newRow("9600 automatic gap") << "1,9600" << 4 << "8,32,1,2066,2076";
+        QTest::newRow("300 PLC defaults") << "1,300,no,no,1,2000,100" << 4 << "100,400,33,4133,4143";
+        QTest::newRow("100 baud gap limited") << "1,100" << 4 << "500,2000,100,8400,8410";
+        QTest::newRow("two stop bits, FIFO 1 means 4") << "1,9600,no,no,2" << 1 << "9,36,1,2066,2076";
+        QTest::newRow("115200 at least 1, FIFO 16") << "1,115200,no,no,1,300" << 16 << "1,16,1,305,315";
     }
 
     void timeouts()
@@ -227,7 +227,13 @@ private Q_SLOTS:
         QFETCH(QString, params);
         QFETCH(int, rxFifo);
         const TComTimeouts t = ComputeComTimeouts(TRS232(params).Prm(), rxFifo);
-        QTEST(QStringLiteral("%1,%2,%3,%4").arg(t.Gap).arg(t.InterByte).arg(t.Multiplier).arg(t.Constant), "expected");
+        QTEST(QStringLiteral("%1,%2,%3,%4,%5")
+                  .arg(t.Gap)
+                  .arg(t.InterByte)
+                  .arg(t.Multiplier)
+                  .arg(t.Constant)
+                  .arg(t.SendTotal(10)),
+              "expected");
     }
 
     void numbering_data()

@@ -26,6 +26,8 @@
 #include <QtTest>
 #include <memory>
 
+QString StatisticsText(const TLinkStatistics& s);  // the statistics box text
+
 namespace {
 
 const QString kCommon = QStringLiteral("common");
@@ -354,6 +356,39 @@ private Q_SLOTS:
         QCOMPARE(modem->State(), TModem::msLineDown);
         QVERIFY(!sbDisconnect->isEnabled());
         QCOMPARE(prompter.Errors, QStringList());
+    }
+
+    void statisticsComputedValues_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("errors");
+        QTest::addColumn<QString>("speed");
+        QTest::newRow("C") << QLocale::c() << QStringLiteral("33.33") << QStringLiteral("12345.50");
+        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << QStringLiteral("33,33")
+                                 << QStringLiteral("12345,50");
+    }
+
+    // Thousands are never grouped: a fast TCP/IP link must not read as "12,345.50".
+    void statisticsComputedValues()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, errors);
+        QFETCH(QString, speed);
+        TLinkStatistics s;
+        s.Total = 3;
+        s.Good = 2;
+        s.BytesSent = 20000;
+        s.BytesReceived = 4691;
+        s.FirstTime = QDateTime(QDate(2024, 1, 1), QTime(10, 0, 0));
+        s.LastTime = s.FirstTime.addSecs(2);
+        const QLocale previous;
+        QLocale::setDefault(locale);
+        const QString text = StatisticsText(s);
+        QLocale::setDefault(previous);
+        QVERIFY2(text.contains(QStringLiteral("\n% транзакций с ошибками:\t\t") + errors +
+                               QStringLiteral("\nСредняя скорость обмена(байт/с):\t") + speed +
+                               QStringLiteral("\n\nОбнулить")),
+                 qPrintable(text));
     }
 
     void statisticsWithoutTransactions_data()
