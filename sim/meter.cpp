@@ -1,22 +1,13 @@
 #include "sim/meter.h"
 
 #include "connection/crc.h"
+#include "device/parameters.h"
 #include "sim/meter_bytes.h"
 
 namespace {
 
 const QString kFactoryPassword = QStringLiteral("24681357");
 
-enum : uint8_t {
-    kCmdRead = 3,
-    kCmdRead4 = 4,
-    kCmdWrite = 16,
-    kCmdService = 30,
-    kCmdOpenSession = 31,
-    kCmdCloseSession = 32,
-    kCmdLed = 33,
-    kCmdBattery = 105,
-};
 
 // From this version on the battery command is authorised by its check byte
 // alone; older meters want the main password as well.
@@ -119,15 +110,15 @@ SimReply SimMeter::Handle(const QByteArray& body)
 {
     const uint8_t cmd = At(body, 0);
     const uint8_t param = At(body, 1);
-    const bool carriesParam = cmd == kCmdRead || cmd == kCmdRead4 || cmd == kCmdWrite || cmd == kCmdLed
-                              || cmd == kCmdBattery;
+    const bool carriesParam = cmd == kCmdRead || cmd == kCmdRead4 || cmd == kCmdWrite || cmd == kCmdLedOutput
+                              || cmd == kCmdBatteryLife;
     if (carriesParam) {
         const auto forced = ForcedStatus.find(param);
         if (forced != ForcedStatus.end()) return {forced->second, {}};
     }
     const SimReply reply = Dispatch(cmd, body);
-    const bool writes = cmd == kCmdWrite || cmd == kCmdService || cmd == kCmdBattery
-                        || (cmd == kCmdLed && At(body, 2) == 1);
+    const bool writes = cmd == kCmdWrite || cmd == kCmdService || cmd == kCmdBatteryLife
+                        || (cmd == kCmdLedOutput && At(body, 2) == 1);
     if (reply.Status == 0 && writes) Changed = true;
     return reply;
 }
@@ -147,9 +138,9 @@ SimReply SimMeter::Dispatch(uint8_t cmd, const QByteArray& body)
     case kCmdCloseSession:
         SessionLevel = -1;
         return {};
-    case kCmdLed:
+    case kCmdLedOutput:
         return Led(body);
-    case kCmdBattery:
+    case kCmdBatteryLife:
         return Battery(body);
     default:
         return {1, {}};

@@ -1,6 +1,8 @@
 #include "sim/meter.h"
 #include "sim/meter_clock.h"
 
+#include "device/field_codecs.h"
+
 namespace {
 
 const QDateTime kEpoch(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
@@ -32,14 +34,8 @@ QDate MeterDate(qint64 secs)
 
 QByteArray EncodeMeterTime(qint64 secs)
 {
-    const QDateTime t = FromMeterSecs(secs);
     QByteArray b(6, 0);
-    b[0] = char(t.time().second());
-    b[1] = char(t.time().minute());
-    b[2] = char(t.time().hour());
-    b[3] = char(t.date().day());
-    b[4] = char(t.date().month());
-    b[5] = char((t.date().year() - 2000) & 0xFF);
+    EncodeDateTime(FromMeterSecs(secs), reinterpret_cast<uint8_t*>(b.data()));
     return b;
 }
 
