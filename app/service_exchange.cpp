@@ -87,11 +87,7 @@ void WriteNetAddress(TDevice& device, uint8_t address)
 {
     device.OpenSession(kSessionDefaultAdditional);
     device.Write(kPrmNetAddress, &address, 1);
-    // The meter answers at its new address at once: a link that addresses it
-    // by network address follows it to close the session. The next connect
-    // takes the saved connection's address again.
-    TConnection& link = device.Connection();
-    if (!link.GetUseSerial()) link.SetAddressing(address, link.GetAttempts(), QString(), link.GetProtocol());
+    device.FollowNetAddress(address);  // the session is closed at the new address
     device.CloseSession();
 }
 

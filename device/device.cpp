@@ -184,3 +184,8 @@ QString TDevice::SetNetAddress(const QString& connectionString, int address)
 {
     return ::SetNetAddress(connectionString, address);
 }
+
+void TDevice::FollowNetAddress(uint8_t address)
+{
+    if (!Link.GetUseSerial()) Link.SetAddressing(address, Link.GetAttempts(), QString(), Link.GetProtocol());
+}

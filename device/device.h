@@ -63,6 +63,10 @@ public:
     void ResetStatistics() { Link.ResetStatistics(); }
     int GetMaxReplySize() const { return Link.GetMaxReplySize(); }
     void SkipEchoCheck() { Link.SetSkipEcho(); }
+    // A meter answers at a newly written network address at once: a link that
+    // addresses it by network address follows it for the rest of this
+    // connection (the next connect takes the saved connection's address).
+    void FollowNetAddress(uint8_t address);
 
 private:
     TReplyData Exchange(const uint8_t* body, int length, int timeoutMs);

@@ -172,4 +172,5 @@ void TConfigExchange::WriteNetAddress()
     if (address == meter) return;
     EnsureSession(kAnySession);
     Device.Write(kPrmNetAddress, &address, 1);
+    Device.FollowNetAddress(address);  // the session is closed at the new address
 }

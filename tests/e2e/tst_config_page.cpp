@@ -119,6 +119,9 @@ private Q_SLOTS:
                            "ID пользователя=ABC"}
             << "R22 S0 W22:4142432020202020 R24 W24:d007000064000000 R34 R20 "
                "W34:010000000100000001020001030000010001 R23 W23:004b03000002 R21 C";
+        // The meter answers at its new address at once; the close must follow it.
+        QTest::newRow("network address written last, session closed at the new address")
+            << QString() << none << QStringList{"Сетевой адрес=7"} << "R22 R24 R34 R23 R21 S0 W21:07 C";
         QTest::newRow("ratio 5 and a multiplier are put back to 1 and 0")
             << QString() << QByteArray::fromHex("050000000100000001020701030000010002") << QStringList()
             << "R22 R24 R34 S0 R20 W34:010000000100000001020001030000010002 R23 R21 C";
